@@ -58,6 +58,13 @@ bool cryptGenRandom(CryptProvider provider, size_t n, void* buffer);
 
 void releaseCryptProvider(CryptProvider provider);
 
+// ---- Text ---------------------------------------------------------------
+
+// The code page of the system's narrow (ANSI) text, in Windows numbering:
+// GetACP on Win32; 65001 (UTF-8) on the POSIX stand-in, where paths and
+// texts are UTF-8. Read afresh at each call (or the test override below).
+uint32_t ansiCodePage();
+
 // ---- Files the lower layers need before fs/ exists -----------------------
 
 // Replaces the whole content of a file, the path taken as the system's
@@ -72,6 +79,10 @@ void setBinaryStdio();
 namespace testing {
 // While set, acquireCryptProvider() fails as if no provider existed.
 void failCryptProvider(bool fail);
+// While not 0, ansiCodePage() returns this code page instead of the
+// system's, so the narrow-text roads of a code page can be tested on any
+// system. 0 switches the override off.
+void overrideAnsiCodePage(uint32_t codePage);
 }  // namespace testing
 
 }  // namespace platform

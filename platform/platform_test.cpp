@@ -75,6 +75,18 @@ TEST(PlatformRandom, InjectedProviderFailure) {
   platform::releaseCryptProvider(p);
 }
 
+TEST(PlatformText, AnsiCodePageAndItsOverride) {
+  uint32_t system = platform::ansiCodePage();
+  // A real system reports a Windows code page (Wine's default is 1252); the
+  // stand-in reports UTF-8.
+  EXPECT_NE(system, 0u);
+  EXPECT_NE(system, 1200u);  // never a UTF-16 form: narrow text is bytes
+  platform::testing::overrideAnsiCodePage(1251);
+  EXPECT_EQ(platform::ansiCodePage(), 1251u);
+  platform::testing::overrideAnsiCodePage(0);
+  EXPECT_EQ(platform::ansiCodePage(), system);
+}
+
 TEST(PlatformFiles, WholeFileWriteReplacesContent) {
   std::string path = ::testing::TempDir() + "tavlin_seam_probe.txt";
   ASSERT_TRUE(platform::writeWholeFileAnsi(path.c_str(), "first content", 13));

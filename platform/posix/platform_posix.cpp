@@ -92,6 +92,11 @@ bool cryptGenRandom(CryptProvider provider, size_t n, void* buffer) {
 
 void releaseCryptProvider(CryptProvider) {}
 
+uint32_t ansiCodePage() {
+  uint32_t forced = faults::ansiCodePageOverride();
+  return forced != 0 ? forced : 65001u;
+}
+
 bool writeWholeFileAnsi(const char* path, const void* data, size_t n) {
   if (path == nullptr) return false;
   FILE* f = fopen(path, "wb");

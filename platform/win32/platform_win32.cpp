@@ -96,6 +96,11 @@ void releaseCryptProvider(CryptProvider provider) {
   if (provider != 0) CryptReleaseContext(static_cast<HCRYPTPROV>(provider), 0);
 }
 
+uint32_t ansiCodePage() {
+  uint32_t forced = faults::ansiCodePageOverride();
+  return forced != 0 ? forced : static_cast<uint32_t>(GetACP());
+}
+
 bool writeWholeFileAnsi(const char* path, const void* data, size_t n) {
   if (path == nullptr) return false;
   HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -146,10 +146,15 @@ class StringBuffer : public TavlinObject {
 
  private:
   void check() const;
+  // Replaces the block by a new one with room for a text of `need` bytes
+  // plus the grow step, keeping the first `keep` bytes of the old text.
+  bool newBlock(int64_t need, int keep, bool adjustStep);
   bool grow(int added, bool adjustStep);  // make length + added < capacity
+  bool setBytes(const char* bytes, int n);
   void releaseData();
-  bool adopt(char* block, int capacity);  // replace the block
-  void initFrom(const void* bytes, int n, int growStep);
+  void swapBlock(StringBuffer& other);    // exchange text blocks only
+  int replaceAllImpl(const char* find, const char* repl);  // -1: no memory
+  int textLength() const;                 // bytes before the first NUL
 
   uint8_t marker_;
   char* data_;

@@ -44,7 +44,7 @@ bool ExtPtrArray::append(TavlinObject* p) {
   if (!items_ && !allocateSlots(kDefaultSlots)) return false;
   if (count_ + 1 > capacity_) {
     int64_t want = static_cast<int64_t>(capacity_) + growBy_;
-    if (want < static_cast<int64_t>(count_) + 2) want = static_cast<int64_t>(count_) + 2;
+    if (want < static_cast<int64_t>(count_) + 1) want = static_cast<int64_t>(count_) + 2;
     if (want > INT32_MAX) want = INT32_MAX;
     if (!allocateSlots(static_cast<int>(want))) return false;
     if (growBy_ < kMaxGrowBy) growBy_ = capacity_ < kMaxGrowBy ? capacity_ : kMaxGrowBy;

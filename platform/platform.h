@@ -71,6 +71,12 @@ uint32_t ansiCodePage();
 // narrow (ANSI) form. Used by the log to write its XML rendering.
 bool writeWholeFileAnsi(const char* path, const void* data, size_t n);
 
+// Reads the whole content of a file into out (cleared first), the path taken
+// as the system's narrow (ANSI) form. False when the file cannot be opened
+// or read; lastError() then tells why. Used by the XML loader until the file
+// layer takes file reading over.
+bool readWholeFileAnsi(const char* path, std::string& out);
+
 // Puts standard input and output in binary mode (no CR LF translation).
 void setBinaryStdio();
 

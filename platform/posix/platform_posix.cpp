@@ -106,6 +106,24 @@ bool writeWholeFileAnsi(const char* path, const void* data, size_t n) {
   return ok;
 }
 
+bool readWholeFileAnsi(const char* path, std::string& out) {
+  out.clear();
+  if (path == nullptr) {
+    errno = EINVAL;
+    return false;
+  }
+  FILE* f = fopen(path, "rb");
+  if (f == nullptr) return false;
+  char buf[65536];
+  size_t got;
+  while ((got = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, got);
+  const bool ok = ferror(f) == 0;
+  const int savedErrno = errno;
+  fclose(f);
+  errno = savedErrno;
+  return ok;
+}
+
 void setBinaryStdio() {}
 
 }  // namespace platform

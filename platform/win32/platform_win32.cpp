@@ -119,6 +119,32 @@ bool writeWholeFileAnsi(const char* path, const void* data, size_t n) {
   return ok;
 }
 
+bool readWholeFileAnsi(const char* path, std::string& out) {
+  out.clear();
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buf(65536);
+  bool ok = true;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    out.append(buf.data(), got);
+  }
+  const DWORD error = GetLastError();
+  CloseHandle(h);
+  if (!ok) SetLastError(error);
+  return ok;
+}
+
 void setBinaryStdio() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);

@@ -556,6 +556,9 @@ bool StringBuffer::xmlEscape() {
 bool StringBuffer::expandEnvironmentVariables() {
   check();
   const int end = textLength();
+  // Most texts name no variable: leave them without allocating anything.
+  const char* first = static_cast<const char*>(std::memchr(data_, '%', static_cast<size_t>(end)));
+  if (!first || !std::memchr(first + 1, '%', static_cast<size_t>(end - (first - data_) - 1))) return true;
   StringBuffer result(WithCapacity{length_ + 1});
   if (result.data_ == g_emptyString) return false;
   bool anyPair = false;

@@ -14,6 +14,12 @@ const Command kCommands[] = {
      runHmacSha1},
     {"pbkdf2-sha1", "PASSWORD SALTHEX ITERATIONS LENGTH",
      "PBKDF2 with HMAC-SHA1: LENGTH derived bytes in hex", runPbkdf2Sha1},
+    {"xml", "[FILE]", "XML document (UTF-8 on standard input) rewritten in the library's layout",
+     runXml},
+    {"convert", "FROM TO", "standard input converted between code pages (numbers or names)", runConvert},
+    {"base64-encode", "", "standard input as base64, without line breaks", runBase64Encode},
+    {"base64-decode", "", "base64 on standard input decoded", runBase64Decode},
+    {"qp-encode", "", "standard input as quoted-printable", runQpEncode},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

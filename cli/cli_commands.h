@@ -33,4 +33,13 @@ int runSha1(int argc, char** argv);
 int runHmacSha1(int argc, char** argv);
 int runPbkdf2Sha1(int argc, char** argv);
 
+// ---- Text (cli_text_commands.cpp) ----
+int runConvert(int argc, char** argv);
+int runBase64Encode(int argc, char** argv);
+int runBase64Decode(int argc, char** argv);
+int runQpEncode(int argc, char** argv);
+
+// ---- XML (cli_xml_commands.cpp) ----
+int runXml(int argc, char** argv);
+
 }  // namespace cli

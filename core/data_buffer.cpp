@@ -39,22 +39,6 @@ bool addSize(uint32_t a, uint32_t b, uint32_t& sum) {
 // request itself is needed.
 uint32_t addClamped(uint32_t a, uint32_t b) { return b > kMaxSize - a ? kMaxSize : a + b; }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; }
-
-// The coding name with surrounding white space removed, lower-cased; empty
-// when it does not fit the small buffer (no coding has a long name).
-void normalizeCodingName(const char* name, char* out, size_t outSize) {
-  out[0] = 0;
-  if (!name) return;
-  while (isSpace(*name)) ++name;
-  size_t n = std::strlen(name);
-  while (n > 0 && isSpace(name[n - 1])) --n;
-  if (n >= outSize) return;
-  for (size_t i = 0; i < n; ++i) out[i] = lowerAscii(name[i]);
-  out[n] = 0;
-}
 
 }  // namespace
 
@@ -443,27 +427,4 @@ bool DataBuffer::unpad(int scheme) {
   return true;
 }
 
-bool DataBuffer::encode(const char* codingName, StringBuffer& out) const {
-  check();
-  char name[32];
-  normalizeCodingName(codingName, name, sizeof name);
-  if (std::strcmp(name, "hex") == 0 || std::strcmp(name, "hexidecimal") == 0) {
-    static const char kHex[] = "0123456789ABCDEF";
-    if (size_ > 0x3FFFFFFFu || !out.ensureCapacity(static_cast<int>(size_ * 2))) return false;
-    char pair[2];
-    for (uint32_t i = 0; i < size_; ++i) {
-      pair[0] = kHex[data_[i] >> 4];
-      pair[1] = kHex[data_[i] & 0x0F];
-      if (!out.appendN(pair, 2)) return false;
-    }
-    return true;
-  }
-  if (std::strcmp(name, "asc") == 0 || std::strcmp(name, "ansi") == 0) {
-    return out.appendDataBuffer(*this);
-  }
-  // "base64"/"base-64" and "qp"/"quoted-printable" are the content codings
-  // of the encoding layer, which this layer sits below; they arrive with it.
-  // Until then they fall in with the unknown names.
-  out.clear();
-  return false;
-}
+// encode is defined with the content codings, in encoding/core_text_ops.cpp.

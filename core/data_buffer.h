@@ -107,8 +107,11 @@ class DataBuffer : public TavlinObject {
 
   // Appends the bytes to out in a named content coding (name trimmed, case
   // ignored): "hex"/"hexidecimal" give two upper-case hex digits per byte,
-  // "asc"/"ansi" the bytes unchanged. Any other name clears out and returns
-  // false. False also on allocation failure.
+  // "asc"/"ansi" the bytes unchanged, "base64"/"base-64" and
+  // "qp"/"quoted-printable" the content codings. Any other name clears out
+  // and returns false. False also on allocation failure. Defined in the
+  // encoding layer (encoding/core_text_ops.cpp), which owns the codings;
+  // callers link it.
   bool encode(const char* codingName, StringBuffer& out) const;
 
  private:

@@ -450,32 +450,6 @@ TEST(DataBufferTest, PadAndUnpad) {
   EXPECT_EQ(other.getSize(), 2u);
 }
 
-TEST(DataBufferTest, EncodeByName) {
-  const DataBuffer db = bufferOf({0x00, 0xAB});
-  const struct {
-    const char* name;
-    bool ok;
-    std::string out;
-  } cases[] = {
-      {"hex", true, "pre00AB"},
-      {"  HeX\t", true, "pre00AB"},
-      {"Hexidecimal", true, "pre00AB"},
-      {"asc", true, std::string("pre\0\xAB", 5)},
-      {" ANSI ", true, std::string("pre\0\xAB", 5)},
-      // The content codings of the encoding layer are not known here yet.
-      {"base64", false, ""},
-      {"quoted-printable", false, ""},
-      {"hexadecimal", false, ""},
-      {"", false, ""},
-      {nullptr, false, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name ? c.name : "(null)");
-    StringBuffer out("pre");
-    EXPECT_EQ(db.encode(c.name, out), c.ok);
-    EXPECT_EQ(std::string(out.getString(), out.getSize()), c.out);
-  }
-}
 
 // ---- Marker ----------------------------------------------------------------------------
 

@@ -452,19 +452,8 @@ void StringBuffer::replaceByte(char a, char b) {
   }
 }
 
-bool StringBuffer::replaceChar(char a, char b) {
-  check();
-  if (!containsChar(a)) return true;
-  if (is7bit(0)) {
-    replaceByte(a, b);
-    return true;
-  }
-  // Text with bytes of 0x80 and above is UTF-8: a and b are converted from
-  // the ANSI code page and replaced in the UTF-16 form, which is the work of
-  // the multi-encoding string (XString). Until it exists this road reports
-  // failure and leaves the text as it is.
-  return false;
-}
+// replaceChar is defined with the multi-encoding string, in
+// encoding/core_text_ops.cpp.
 
 bool StringBuffer::replaceFirst(const char* find, const char* repl) {
   check();

@@ -97,8 +97,9 @@ class StringBuffer : public TavlinObject {
   void replaceByte(char a, char b);
   // Replaces the character a by b. When the text contains a and every byte
   // is below 0x80 this is replaceByte. Text with bytes of 0x80 and above is
-  // taken as UTF-8 and needs the multi-encoding string; until that exists
-  // this road leaves the text unchanged and returns false.
+  // taken as UTF-8: a and b are read in the ANSI code page and replaced in
+  // the UTF-16 form. Defined in the encoding layer (encoding/core_text_ops.cpp),
+  // which owns that conversion; callers link it.
   bool replaceChar(char a, char b);
   // First occurrence only; false when find is empty or absent.
   bool replaceFirst(const char* find, const char* repl);

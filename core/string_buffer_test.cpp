@@ -357,20 +357,6 @@ TEST(StringBufferTest, ReplaceAllDoesNotRescan) {
   }
 }
 
-TEST(StringBufferTest, ReplaceChar) {
-  StringBuffer ascii("a/b/c");
-  EXPECT_TRUE(ascii.replaceChar('/', '\\'));
-  EXPECT_EQ(text(ascii), "a\\b\\c");
-
-  StringBuffer absent("abc");
-  EXPECT_TRUE(absent.replaceChar('/', '\\'));
-  EXPECT_EQ(text(absent), "abc");
-
-  // Text beyond 7 bits needs the multi-encoding string; it is not touched.
-  StringBuffer utf8("caf\xC3\xA9/x");
-  EXPECT_FALSE(utf8.replaceChar('/', '\\'));
-  EXPECT_EQ(text(utf8), "caf\xC3\xA9/x");
-}
 
 TEST(StringBufferTest, ByteEditors) {
   StringBuffer names("a b!c-d.e:f_g/h\xC3\xA9(1)");

@@ -11,17 +11,10 @@
 #include <openssl/hmac.h>
 #endif
 
+#include "crypto/crypto_test_hex.h"
+
 namespace {
 
-std::string hex(const unsigned char* p, size_t n) {
-  static const char digits[] = "0123456789abcdef";
-  std::string s;
-  for (size_t i = 0; i < n; ++i) {
-    s += digits[p[i] >> 4];
-    s += digits[p[i] & 15];
-  }
-  return s;
-}
 
 using Bytes = std::vector<unsigned char>;
 

@@ -13,17 +13,10 @@
 #include <openssl/evp.h>
 #endif
 
+#include "crypto/crypto_test_hex.h"
+
 namespace {
 
-std::string hex(const unsigned char* p, size_t n) {
-  static const char digits[] = "0123456789abcdef";
-  std::string s;
-  for (size_t i = 0; i < n; ++i) {
-    s += digits[p[i] >> 4];
-    s += digits[p[i] & 15];
-  }
-  return s;
-}
 
 std::string md5Hex(const void* data, uint32_t n) {
   Md5 md5;

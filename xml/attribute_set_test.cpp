@@ -69,7 +69,9 @@ TEST(AttributeSetTest, FailedAddLeavesTheSetAsItWas) {
     tavlinFailAllocations(1, skip);
     const bool added = set.add("big", big.c_str());
     tavlinFailAllocations(0);
-    if (!added) EXPECT_EQ(pairs(set), (std::vector<std::string>{"keep=me"}));
+    if (!added) {
+      EXPECT_EQ(pairs(set), (std::vector<std::string>{"keep=me"}));
+    }
     set.removeAll("big");
   }
 }

@@ -198,7 +198,9 @@ TEST(TreeNodeTest, FailedAllocationsLeaveNodesAbsent) {
     tavlinFailAllocations(1, skip);
     TreeNode* c = TreeNode::createChild(r, "child");
     tavlinFailAllocations(0);
-    if (c != nullptr) EXPECT_EQ(c->getParent(), r);
+    if (c != nullptr) {
+      EXPECT_EQ(c->getParent(), r);
+    }
   }
   for (int i = 0; i < r->childCount(); ++i) EXPECT_EQ(r->childAt(i)->getParent(), r);
   tavlinFailAllocations(1);
